@@ -40,7 +40,9 @@ void ArmContinuation()
     const DWORD length = P().GetModuleFileNameW(nullptr, path, kPathChars);
     // A truncated path would start some other file after the restart.
     if (length == 0 || length >= kPathChars) return;
-    const std::u16string data = u"\"" + std::u16string(path, length) + u"\" second_proc";
+    std::u16string data;
+    data.reserve(length + 16);
+    data.append(u"\"").append(path, length).append(u"\" second_proc");
     P().RegSetValueExW(runOnce.Get(), RUNONCE_VALUE, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                        static_cast<DWORD>((data.size() + 1) * sizeof(char16_t)));
 }
