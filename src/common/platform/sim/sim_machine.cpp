@@ -104,7 +104,7 @@ std::vector<PostedMessage> SimMachine::PostedMessages() const
 size_t SimMachine::OpenHandleCount() const
 {
     std::lock_guard lock(m_lock);
-    return m_openKeys.size() + m_openFiles.size();
+    return m_openKeys.size() + m_openFiles.size() + m_openTokens.size();
 }
 
 void SimMachine::FailCall(const std::string& call, DWORD error, int times)
@@ -182,10 +182,21 @@ HINSTANCE SimMachine::ShellExecuteW(HWND, const char16_t* verb, const char16_t* 
     return reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(42));
 }
 
-int SimMachine::RestartDialog(HWND, const char16_t*, DWORD)
+void SimMachine::SetRestartDialogHook(std::function<void()> hook)
 {
     std::lock_guard lock(m_lock);
-    ++m_restartDialogCalls;
+    m_restartDialogHook = std::move(hook);
+}
+
+int SimMachine::RestartDialog(HWND, const char16_t*, DWORD)
+{
+    std::function<void()> hook;
+    {
+        std::lock_guard lock(m_lock);
+        ++m_restartDialogCalls;
+        hook = m_restartDialogHook;
+    }
+    if (hook) hook();
     return 0;  // the user declined
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -78,8 +79,16 @@ public:
 
     std::vector<ShellExecuteCall> ShellExecuteCalls() const;
     int RestartDialogCalls() const;
+    // Called while the restart dialog would be showing (it blocks the run).
+    void SetRestartDialogHook(std::function<void()> hook);
     std::vector<PostedMessage> PostedMessages() const;
     size_t OpenHandleCount() const;
+
+    // The command line the program sees; by default the quoted program path alone.
+    void SetCommandLine(const std::u16string& commandLine);
+    // The process token holds SeDebugPrivilege and SeShutdownPrivilege, none enabled, unless told otherwise.
+    void SetPrivilegeHeld(const std::u16string& name, bool held);
+    bool PrivilegeEnabled(const std::u16string& name) const;
 
     // The next `times` calls of the named platform call fail with `error`
     // (returned as status by registry calls, set as last error by the others).
@@ -141,6 +150,14 @@ public:
     // ---- IWindowApi ----
     BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
+    // ---- IProcessTokenApi ----
+    const char16_t* GetCommandLineW() override;
+    HANDLE GetCurrentProcess() override;
+    BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) override;
+    BOOL LookupPrivilegeValueW(const char16_t* systemName, const char16_t* name, LUID* luid) override;
+    BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, TOKEN_PRIVILEGES* newState, DWORD bufferLength,
+                               TOKEN_PRIVILEGES* previousState, DWORD* returnLength) override;
+
 private:
     struct OpenKey {
         std::shared_ptr<RegKeyNode> node;
@@ -182,7 +199,13 @@ private:
     std::map<std::string, std::pair<DWORD, int>> m_failures;
     std::vector<ShellExecuteCall> m_shellExecuteCalls;
     int m_restartDialogCalls = 0;
+    std::function<void()> m_restartDialogHook;
     std::vector<PostedMessage> m_posted;
+    std::u16string m_commandLine = u"\"C:\\Program Files\\Vexlo\\VexloRepair.exe\"";
+    // Folded privilege name -> enabled; a name not in the map is not held.
+    std::map<std::u16string, bool> m_privileges = {{u"sedebugprivilege", false}, {u"seshutdownprivilege", false}};
+    // Open token handle -> its access mask.
+    std::map<uintptr_t, DWORD> m_openTokens;
 };
 
 // Case-folded, backslash-separated form of a path or registry name, the key
