@@ -45,3 +45,11 @@ TEST_F(FolderContract, PostingToTheThreadQueueSucceeds)
 {
     EXPECT_TRUE(Plat().PostMessageW(nullptr, WM_USER + 100, 0, 0));
 }
+
+TEST_F(FolderContract, ShellOpenOfAMissingFileFails)
+{
+    const std::u16string missing = Scratch(u"missing.log");
+    const auto result = reinterpret_cast<uintptr_t>(
+        Plat().ShellExecuteW(nullptr, u"open", missing.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    EXPECT_LE(result, 32u);
+}

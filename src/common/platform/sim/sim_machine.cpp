@@ -178,7 +178,12 @@ HINSTANCE SimMachine::ShellExecuteW(HWND, const char16_t* verb, const char16_t* 
     std::lock_guard lock(m_lock);
     auto text = [](const char16_t* s) { return s == nullptr ? std::u16string() : std::u16string(s); };
     m_shellExecuteCalls.push_back({text(verb), text(file), text(parameters), text(directory), show});
-    if (auto failure = Injected("ShellExecuteW")) return reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(2));
+    // Values above 32 mean success; 2 is SE_ERR_FNF, as for a full path that does not exist.
+    const std::u16string target = text(file);
+    const bool fullPath = target.size() > 2 && target[1] == u':';
+    if (Injected("ShellExecuteW") || (fullPath && m_files.find(NormalizeSimPath(target)) == m_files.end())) {
+        return reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(2));
+    }
     return reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(42));
 }
 
