@@ -22,12 +22,8 @@ run_preset native yes
 run_preset win32 no
 run_preset win64 yes
 
-passed=0
-failed=0
-while read -r pct _ _ _ nfail _ _ _ total; do
-  failed=$((failed + nfail))
-  passed=$((passed + total - nfail))
-done < <(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$summary")
+read -r passed failed < <(awk '/^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+/ {
+  f += $4; t += $NF } END { print t - f + 0, f + 0 }' "$summary")
 [ "$status" -eq 0 ] || [ "$failed" -ne 0 ] || failed=1
 echo "${passed} passed, ${failed} failed"
 exit "$status"
