@@ -38,7 +38,12 @@ protected:
     {
         SYSTEMTIME before = {}, after = {};
         Plat().GetLocalTime(&before);
-        RunRepair(nullptr);
+        // The slots' headings and rules, with the do-nothing module in each.
+        ModuleSlots placeholders = DefaultModuleSlots();
+        for (ModuleSlot& slot : placeholders) {
+            slot.create = [] { return std::unique_ptr<IModuleKillClient>(new IModuleKillClientNull); };
+        }
+        RunRepairWith(nullptr, placeholders);
         Plat().GetLocalTime(&after);
         const size_t previous = log->size();
         *log = ReadAll(GetReportFilePath());

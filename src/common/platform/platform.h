@@ -92,6 +92,162 @@ public:
     virtual BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
 };
 
+// The process's own command line and access token. Token handles are closed
+// with CloseHandle.
+class IProcessTokenApi {
+public:
+    virtual ~IProcessTokenApi() = default;
+    virtual const char16_t* GetCommandLineW() = 0;
+    // The pseudo-handle of the current process; it is never closed.
+    virtual HANDLE GetCurrentProcess() = 0;
+    virtual BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) = 0;
+    virtual BOOL LookupPrivilegeValueW(const char16_t* systemName, const char16_t* name, LUID* luid) = 0;
+    // Succeeds also when a privilege is not held; GetLastError then says ERROR_NOT_ALL_ASSIGNED.
+    virtual BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, TOKEN_PRIVILEGES* newState, DWORD bufferLength,
+                                       TOKEN_PRIVILEGES* previousState, DWORD* returnLength) = 0;
+};
+
+// ---- system-file repair: file moves and listings, downloads, services,
+// ---- running processes, shell file operations, system time ----
+
+// Moves, copies, listings and times of files, and the folders that temporary
+// files go to. Find handles are closed with FindClose.
+class IFileOpsApi {
+public:
+    virtual ~IFileOpsApi() = default;
+    virtual BOOL MoveFileW(const char16_t* from, const char16_t* to) = 0;
+    // With MOVEFILE_DELAY_UNTIL_REBOOT the move is queued for the next start
+    // (the source may be held by a running process); to null deletes it then.
+    virtual BOOL MoveFileExW(const char16_t* from, const char16_t* to, DWORD flags) = 0;
+    virtual BOOL CopyFileW(const char16_t* from, const char16_t* to, BOOL failIfExists) = 0;
+    virtual HANDLE FindFirstFileW(const char16_t* pattern, WIN32_FIND_DATAW* data) = 0;
+    virtual BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) = 0;
+    virtual BOOL FindClose(HANDLE find) = 0;
+    // Level GetFileExInfoStandard: info is a WIN32_FILE_ATTRIBUTE_DATA.
+    virtual BOOL GetFileAttributesExW(const char16_t* path, GET_FILEEX_INFO_LEVELS level, void* info) = 0;
+    virtual BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) = 0;
+    // Results count characters: without the terminator on success, with it when the buffer is too small.
+    virtual DWORD GetLongPathNameW(const char16_t* path, char16_t* longPath, DWORD chars) = 0;
+    virtual DWORD GetTempPathW(DWORD chars, char16_t* path) = 0;
+    virtual DWORD GetCurrentDirectoryW(DWORD chars, char16_t* path) = 0;
+};
+
+// Asked while a download runs; true ends it (the call then fails with E_ABORT).
+using DownloadCancelCheck = bool (*)();
+
+class IDownloadApi {
+public:
+    virtual ~IDownloadApi() = default;
+    // URLDownloadToFileW; a non-null cancel check is asked at every progress
+    // step, through the bind-status callback's OnProgress.
+    virtual HRESULT URLDownloadToFileW(const char16_t* url, const char16_t* fileName, DownloadCancelCheck cancel) = 0;
+};
+
+class IServiceApi {
+public:
+    virtual ~IServiceApi() = default;
+    virtual SC_HANDLE OpenSCManagerW(const char16_t* machine, const char16_t* database, DWORD access) = 0;
+    virtual SC_HANDLE OpenServiceW(SC_HANDLE manager, const char16_t* name, DWORD access) = 0;
+    virtual SC_HANDLE CreateServiceW(SC_HANDLE manager, const char16_t* name, const char16_t* displayName,
+                                     DWORD access, DWORD serviceType, DWORD startType, DWORD errorControl,
+                                     const char16_t* binaryPath, const char16_t* loadOrderGroup, DWORD* tagId,
+                                     const char16_t* dependencies, const char16_t* account,
+                                     const char16_t* password) = 0;
+    virtual BOOL StartServiceW(SC_HANDLE service, DWORD argCount, const char16_t** args) = 0;
+    virtual BOOL CloseServiceHandle(SC_HANDLE handle) = 0;
+};
+
+// Other running processes. Snapshot and process handles are closed with CloseHandle.
+class IProcessApi {
+public:
+    virtual ~IProcessApi() = default;
+    virtual HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) = 0;
+    virtual BOOL Process32FirstW(HANDLE snapshot, PROCESSENTRY32W* entry) = 0;
+    virtual BOOL Process32NextW(HANDLE snapshot, PROCESSENTRY32W* entry) = 0;
+    virtual BOOL Module32FirstW(HANDLE snapshot, MODULEENTRY32W* entry) = 0;
+    virtual BOOL Module32NextW(HANDLE snapshot, MODULEENTRY32W* entry) = 0;
+    virtual HANDLE OpenProcess(DWORD access, BOOL inheritHandle, DWORD processId) = 0;
+    virtual BOOL TerminateProcess(HANDLE process, UINT exitCode) = 0;
+    // module null: the process's main program file.
+    virtual DWORD GetModuleFileNameExW(HANDLE process, HMODULE module, char16_t* path, DWORD chars) = 0;
+};
+
+class IShellFileApi {
+public:
+    virtual ~IShellFileApi() = default;
+    // 0 on success.
+    virtual int SHFileOperationW(SHFILEOPSTRUCTW* operation) = 0;
+};
+
+class ISystemTimeApi {
+public:
+    virtual ~ISystemTimeApi() = default;
+    // UTC, in 100-nanosecond steps since 1601, as file times are.
+    virtual void GetSystemTimeAsFileTime(FILETIME* time) = 0;
+};
+
+// ---- end of system-file repair ----
+
+// ---- system-file verification: Windows version and language, version
+// ---- resources of files, libraries loaded at run time, the program's own
+// ---- resources, the system folders ----
+
+// An integer resource id in the form the resource calls take for a name.
+inline const char16_t* IntResource(WORD id)
+{
+    return reinterpret_cast<const char16_t*>(static_cast<ULONG_PTR>(id));
+}
+
+class IVersionApi {
+public:
+    virtual ~IVersionApi() = default;
+    // info->dwOSVersionInfoSize chooses the record: OSVERSIONINFOW or OSVERSIONINFOEXW.
+    virtual BOOL GetVersionExW(OSVERSIONINFOW* info) = 0;
+    virtual LANGID GetSystemDefaultUILanguage() = 0;
+    // The version resource of a file. The Ex forms of Vista and later are
+    // reached through LoadLibraryW("version.dll") and GetProcAddress.
+    virtual DWORD GetFileVersionInfoSizeW(const char16_t* path, DWORD* handle) = 0;
+    virtual BOOL GetFileVersionInfoW(const char16_t* path, DWORD handle, DWORD size, void* data) = 0;
+    // String values report their length in characters, binary ones in bytes.
+    virtual BOOL VerQueryValueW(const void* block, const char16_t* subBlock, void** buffer, UINT* length) = 0;
+};
+
+// The Ex forms of "version.dll" (Vista and later), as GetProcAddress gives them.
+using GetFileVersionInfoSizeExWFn = DWORD(WINAPI*)(DWORD flags, const char16_t* path, DWORD* handle);
+using GetFileVersionInfoExWFn = BOOL(WINAPI*)(DWORD flags, const char16_t* path, DWORD handle, DWORD size,
+                                              void* data);
+
+// Entry points that only later releases of Windows export.
+class ILibraryApi {
+public:
+    virtual ~ILibraryApi() = default;
+    virtual HMODULE LoadLibraryW(const char16_t* name) = 0;
+    virtual FARPROC GetProcAddress(HMODULE module, const char* name) = 0;
+    virtual BOOL FreeLibrary(HMODULE module) = 0;
+};
+
+// Resources of the program file (module null).
+class IResourceApi {
+public:
+    virtual ~IResourceApi() = default;
+    virtual HRSRC FindResourceW(HMODULE module, const char16_t* name, const char16_t* type) = 0;
+    virtual HGLOBAL LoadResource(HMODULE module, HRSRC resource) = 0;
+    virtual void* LockResource(HGLOBAL data) = 0;
+    virtual DWORD SizeofResource(HMODULE module, HRSRC resource) = 0;
+    virtual BOOL FreeResource(HGLOBAL data) = 0;
+};
+
+class ISystemFolderApi {
+public:
+    virtual ~ISystemFolderApi() = default;
+    // Results count characters: without the terminator on success, with it
+    // when the buffer is too small (nothing is copied then).
+    virtual UINT GetSystemDirectoryW(char16_t* buffer, UINT chars) = 0;
+    virtual UINT GetWindowsDirectoryW(char16_t* buffer, UINT chars) = 0;
+};
+
+// ---- end of system-file verification ----
+
 class IPlatform : public virtual IThreadApi,
                   public virtual IRegistryApi,
                   public virtual IFileApi,
@@ -99,7 +255,18 @@ class IPlatform : public virtual IThreadApi,
                   public virtual IShellApi,
                   public virtual ITimeApi,
                   public virtual ITextApi,
-                  public virtual IWindowApi {
+                  public virtual IWindowApi,
+                  public virtual IProcessTokenApi,
+                  public virtual IFileOpsApi,
+                  public virtual IDownloadApi,
+                  public virtual IServiceApi,
+                  public virtual IProcessApi,
+                  public virtual IShellFileApi,
+                  public virtual ISystemTimeApi,
+                  public virtual IVersionApi,
+                  public virtual ILibraryApi,
+                  public virtual IResourceApi,
+                  public virtual ISystemFolderApi {
 public:
     ~IPlatform() override = default;
 };

@@ -9,6 +9,10 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <shlobj.h>
+// system-file repair: shell file operations, process snapshots, services
+#include <shellapi.h>
+#include <tlhelp32.h>
+#include <winsvc.h>
 #else
 
 using BYTE = uint8_t;
@@ -169,9 +173,173 @@ constexpr DWORD EWX_REBOOT = 2;
 // Windows messages.
 constexpr UINT WM_USER = 0x0400;
 
+// Process token privileges.
+struct LUID {
+    DWORD LowPart;
+    LONG HighPart;
+};
+struct LUID_AND_ATTRIBUTES {
+    LUID Luid;
+    DWORD Attributes;
+};
+struct TOKEN_PRIVILEGES {
+    DWORD PrivilegeCount;
+    LUID_AND_ATTRIBUTES Privileges[1];
+};
+constexpr DWORD TOKEN_QUERY = 0x0008;
+constexpr DWORD TOKEN_ADJUST_PRIVILEGES = 0x0020;
+constexpr DWORD SE_PRIVILEGE_ENABLED = 0x00000002;
+constexpr DWORD ERROR_NOT_ALL_ASSIGNED = 1300;
+constexpr DWORD ERROR_NO_SUCH_PRIVILEGE = 1313;
+
 // Code pages.
 constexpr UINT CP_ACP = 0;
 constexpr UINT CP_THREAD_ACP = 3;
 constexpr UINT CP_UTF8 = 65001;
+
+// ---- system-file repair: file listings, services, processes, shell file
+// ---- operations, downloads ----
+using WCHAR = char16_t;
+
+struct WIN32_FIND_DATAW {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime, ftLastAccessTime, ftLastWriteTime;
+    DWORD nFileSizeHigh, nFileSizeLow;
+    DWORD dwReserved0, dwReserved1;
+    WCHAR cFileName[MAX_PATH];
+    WCHAR cAlternateFileName[14];
+};
+enum GET_FILEEX_INFO_LEVELS { GetFileExInfoStandard, GetFileExMaxInfoLevel };
+struct WIN32_FILE_ATTRIBUTE_DATA {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime, ftLastAccessTime, ftLastWriteTime;
+    DWORD nFileSizeHigh, nFileSizeLow;
+};
+constexpr DWORD ERROR_NO_MORE_FILES = 18;
+constexpr DWORD ERROR_NOT_SAME_DEVICE = 17;
+constexpr DWORD ERROR_INVALID_NAME = 123;
+
+struct SC_HANDLE__;
+using SC_HANDLE = SC_HANDLE__*;
+constexpr DWORD SC_MANAGER_CONNECT = 0x0001;
+constexpr DWORD SC_MANAGER_CREATE_SERVICE = 0x0002;
+constexpr DWORD SC_MANAGER_ALL_ACCESS = 0xF003F;
+constexpr DWORD SERVICE_QUERY_STATUS = 0x0004;
+constexpr DWORD SERVICE_START = 0x0010;
+constexpr DWORD SERVICE_ALL_ACCESS = 0xF01FF;
+constexpr DWORD SERVICE_KERNEL_DRIVER = 0x1;
+constexpr DWORD SERVICE_WIN32_OWN_PROCESS = 0x10;
+constexpr DWORD SERVICE_BOOT_START = 0;
+constexpr DWORD SERVICE_SYSTEM_START = 1;
+constexpr DWORD SERVICE_AUTO_START = 2;
+constexpr DWORD SERVICE_DEMAND_START = 3;
+constexpr DWORD SERVICE_DISABLED = 4;
+constexpr DWORD SERVICE_ERROR_NORMAL = 1;
+constexpr DWORD ERROR_SERVICE_ALREADY_RUNNING = 1056;
+constexpr DWORD ERROR_SERVICE_DISABLED = 1058;
+constexpr DWORD ERROR_SERVICE_DOES_NOT_EXIST = 1060;
+constexpr DWORD ERROR_SERVICE_EXISTS = 1073;
+
+struct PROCESSENTRY32W {
+    DWORD dwSize;
+    DWORD cntUsage;
+    DWORD th32ProcessID;
+    ULONG_PTR th32DefaultHeapID;
+    DWORD th32ModuleID;
+    DWORD cntThreads;
+    DWORD th32ParentProcessID;
+    LONG pcPriClassBase;
+    DWORD dwFlags;
+    WCHAR szExeFile[MAX_PATH];
+};
+constexpr DWORD MAX_MODULE_NAME32 = 255;
+struct MODULEENTRY32W {
+    DWORD dwSize;
+    DWORD th32ModuleID;
+    DWORD th32ProcessID;
+    DWORD GlblcntUsage;
+    DWORD ProccntUsage;
+    BYTE* modBaseAddr;
+    DWORD modBaseSize;
+    HMODULE hModule;
+    WCHAR szModule[MAX_MODULE_NAME32 + 1];
+    WCHAR szExePath[MAX_PATH];
+};
+constexpr DWORD TH32CS_SNAPPROCESS = 0x2;
+constexpr DWORD TH32CS_SNAPMODULE = 0x8;
+constexpr DWORD PROCESS_TERMINATE = 0x0001;
+constexpr DWORD PROCESS_VM_READ = 0x0010;
+constexpr DWORD PROCESS_QUERY_INFORMATION = 0x0400;
+// The value of the XP-era headers, which later systems accept too.
+constexpr DWORD PROCESS_ALL_ACCESS = 0x1F0FFF;
+
+using FILEOP_FLAGS = WORD;
+struct SHFILEOPSTRUCTW {
+    HWND hwnd;
+    UINT wFunc;
+    const WCHAR* pFrom;  // a list of null-terminated paths, ended by an empty one
+    const WCHAR* pTo;
+    FILEOP_FLAGS fFlags;
+    BOOL fAnyOperationsAborted;
+    void* hNameMappings;
+    const WCHAR* lpszProgressTitle;
+};
+constexpr UINT FO_MOVE = 1;
+constexpr UINT FO_COPY = 2;
+constexpr UINT FO_DELETE = 3;
+constexpr UINT FO_RENAME = 4;
+constexpr FILEOP_FLAGS FOF_SILENT = 0x0004;
+constexpr FILEOP_FLAGS FOF_NOCONFIRMATION = 0x0010;
+constexpr FILEOP_FLAGS FOF_ALLOWUNDO = 0x0040;
+constexpr FILEOP_FLAGS FOF_NOCONFIRMMKDIR = 0x0200;
+constexpr FILEOP_FLAGS FOF_NOERRORUI = 0x0400;
+
+constexpr HRESULT E_ABORT = static_cast<HRESULT>(0x80004004);
+constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000E);
+constexpr HRESULT INET_E_DOWNLOAD_FAILURE = static_cast<HRESULT>(0x800C0008);
+// ---- end of system-file repair ----
+
+// ---- system-file verification: version records, version resources of
+// ---- files, the program's own resources, libraries loaded at run time ----
+#define WINAPI
+
+struct OSVERSIONINFOW {
+    DWORD dwOSVersionInfoSize;
+    DWORD dwMajorVersion, dwMinorVersion, dwBuildNumber, dwPlatformId;
+    WCHAR szCSDVersion[128];
+};
+struct OSVERSIONINFOEXW {
+    DWORD dwOSVersionInfoSize;
+    DWORD dwMajorVersion, dwMinorVersion, dwBuildNumber, dwPlatformId;
+    WCHAR szCSDVersion[128];
+    WORD wServicePackMajor, wServicePackMinor, wSuiteMask;
+    BYTE wProductType, wReserved;
+};
+constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
+
+struct VS_FIXEDFILEINFO {
+    DWORD dwSignature, dwStrucVersion;
+    DWORD dwFileVersionMS, dwFileVersionLS, dwProductVersionMS, dwProductVersionLS;
+    DWORD dwFileFlagsMask, dwFileFlags, dwFileOS, dwFileType, dwFileSubtype;
+    DWORD dwFileDateMS, dwFileDateLS;
+};
+constexpr DWORD VS_FFI_SIGNATURE = 0xFEEF04BD;
+
+struct HRSRC__;
+using HRSRC = HRSRC__*;
+using HGLOBAL = void*;
+using FARPROC = intptr_t (*)();
+#define MAKEINTRESOURCEW(i) (reinterpret_cast<const WCHAR*>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
+#define IS_INTRESOURCE(p) ((reinterpret_cast<ULONG_PTR>(p) >> 16) == 0)
+
+constexpr WORD IMAGE_FILE_DLL = 0x2000;
+
+constexpr DWORD ERROR_BAD_FORMAT = 11;
+constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
+constexpr DWORD ERROR_PROC_NOT_FOUND = 127;
+constexpr DWORD ERROR_RESOURCE_DATA_NOT_FOUND = 1812;
+constexpr DWORD ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
+constexpr DWORD ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
+// ---- end of system-file verification ----
 
 #endif  // _WIN32

@@ -71,7 +71,8 @@ void SimMachine::AddDirectory(const std::u16string& path)
         if (slash == std::u16string::npos) slash = key.size();
         const std::u16string prefix = key.substr(0, slash);
         if (!prefix.empty() && FindNode(prefix) == nullptr) {
-            m_files[prefix] = FileNode{clean.substr(0, slash), true, FILE_ATTRIBUTE_DIRECTORY, {}};
+            m_files[prefix] = FileNode{clean.substr(0, slash), true, FILE_ATTRIBUTE_DIRECTORY, {}, NowFileTime(),
+                                       NowFileTime()};
         }
         start = slash + 1;
     }
@@ -83,7 +84,7 @@ void SimMachine::AddFile(const std::u16string& path, const std::string& content,
     const std::u16string clean = CleanSimPath(path);
     const size_t slash = clean.rfind(u'\\');
     if (slash != std::u16string::npos) AddDirectory(clean.substr(0, slash));
-    m_files[FoldName(clean)] = FileNode{clean, false, attributes, content};
+    m_files[FoldName(clean)] = FileNode{clean, false, attributes, content, NowFileTime(), NowFileTime()};
 }
 
 bool SimMachine::Exists(const std::u16string& path) const
@@ -155,14 +156,14 @@ HANDLE SimMachine::CreateFileW(const char16_t* path, DWORD access, DWORD shareMo
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
-    if (exists && !ShareAllows(key, access, shareMode)) {
+    if (exists && (!ShareAllows(key, access, shareMode) || (IsMappedImage(key) && (WantsWrite(access) || truncates)))) {
         SetLastError(ERROR_SHARING_VIOLATION);
         return INVALID_HANDLE_VALUE;
     }
     if (!exists) {
         DWORD attributes = flagsAndAttributes & 0xFFFF & ~FILE_ATTRIBUTE_DIRECTORY;
         if (attributes == 0 || attributes == FILE_ATTRIBUTE_NORMAL) attributes = FILE_ATTRIBUTE_ARCHIVE;
-        m_files[key] = FileNode{CleanSimPath(path), false, attributes, {}};
+        m_files[key] = FileNode{CleanSimPath(path), false, attributes, {}, NowFileTime(), NowFileTime()};
     } else if (truncates) {
         node->content.clear();
     }
@@ -290,7 +291,8 @@ BOOL SimMachine::SetEndOfFile(HANDLE file)
 BOOL SimMachine::CloseHandle(HANDLE handle)
 {
     std::lock_guard lock(m_lock);
-    if (m_openFiles.erase(reinterpret_cast<uintptr_t>(handle)) == 0) {
+    if (m_openFiles.erase(reinterpret_cast<uintptr_t>(handle)) == 0 &&
+        m_openTokens.erase(reinterpret_cast<uintptr_t>(handle)) == 0 && !CloseSystemFileHandle(handle)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
@@ -359,6 +361,10 @@ BOOL SimMachine::DeleteFileW(const char16_t* path)
         SetLastError(ERROR_SHARING_VIOLATION);
         return FALSE;
     }
+    if (IsMappedImage(key)) {  // a loaded program or library
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     m_files.erase(key);
     return TRUE;
 }
@@ -387,7 +393,7 @@ BOOL SimMachine::CreateDirectoryW(const char16_t* path, void*)
         SetLastError(ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
-    m_files[key] = FileNode{CleanSimPath(path), true, FILE_ATTRIBUTE_DIRECTORY, {}};
+    m_files[key] = FileNode{CleanSimPath(path), true, FILE_ATTRIBUTE_DIRECTORY, {}, NowFileTime(), NowFileTime()};
     return TRUE;
 }
 

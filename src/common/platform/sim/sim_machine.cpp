@@ -21,7 +21,9 @@ std::u16string FoldName(const std::u16string& name)
 std::u16string CleanSimPath(const std::u16string& path)
 {
     std::u16string out;
-    for (char16_t c : path) {
+    // "\\?\C:\..." names the same file as "C:\...".
+    const size_t start = path.starts_with(u"\\\\?\\") ? 4 : 0;
+    for (char16_t c : std::u16string_view(path).substr(start)) {
         if (c == u'/') c = u'\\';
         if (c == u'\\' && !out.empty() && out.back() == u'\\') continue;
         out += c;
@@ -51,6 +53,7 @@ SimMachine::SimMachine()
     AddFile(m_moduleFileName, "MZ");
     bool created = false;
     CreateSubKey(RootNode(HKEY_LOCAL_MACHINE), u"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", &created);
+    InitSystemFileState();
 }
 
 SimMachine::~SimMachine() = default;
@@ -104,7 +107,7 @@ std::vector<PostedMessage> SimMachine::PostedMessages() const
 size_t SimMachine::OpenHandleCount() const
 {
     std::lock_guard lock(m_lock);
-    return m_openKeys.size() + m_openFiles.size() + m_openTokens.size();
+    return m_openKeys.size() + m_openFiles.size() + m_openTokens.size() + SystemFileHandleCount();
 }
 
 void SimMachine::FailCall(const std::string& call, DWORD error, int times)
