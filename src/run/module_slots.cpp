@@ -1,5 +1,7 @@
 #include "run/module_slots.h"
 
+#include "modules/sysfile/kill_mendora.h"
+
 // "修复无法连接云查杀服务器问题\r\n"
 const ReportText HEADING_RISK_DRIVERS = MakeReportText(
     "\xD0\xDE\xB8\xB4\xCE\xDE\xB7\xA8\xC1\xAC\xBD\xD3\xD4\xC6\xB2\xE9\xC9\xB1\xB7\xFE\xCE\xF1\xC6\xF7\xCE\xCA\xCC\xE2\r\n");
@@ -24,7 +26,6 @@ std::unique_ptr<IModuleKillClient> Create()
 class CKillRiskDriversSlot : public IModuleKillClientNull {};
 class CKillCyboQQSlot : public IModuleKillClientNull {};
 class CKillFakeNetBiosSlot : public IModuleKillClientNull {};
-class CKillMendoraSlot : public IModuleKillClientNull {};
 
 }  // namespace
 
@@ -34,7 +35,7 @@ const ModuleSlots& DefaultModuleSlots()
         {&Create<CKillRiskDriversSlot>, HEADING_RISK_DRIVERS, true},
         {&Create<CKillCyboQQSlot>, HEADING_CYBO_QQ, false},
         {&Create<CKillFakeNetBiosSlot>, HEADING_FAKE_NETBIOS, true},
-        {&Create<CKillMendoraSlot>, HEADING_MENDORA, false},
+        {&Create<CKillMendora>, HEADING_MENDORA, false},
     }};
     return slots;
 }

@@ -103,7 +103,12 @@ protected:
 
 TEST_F(RunnerTest, PlaceholderModulesGiveTheNothingFoundReportAndOnePost)
 {
-    EXPECT_EQ(RunRepair(&host), 0);
+    // The slots' headings and rules, with the do-nothing module in each.
+    ModuleSlots placeholders = DefaultModuleSlots();
+    for (ModuleSlot& slot : placeholders) {
+        slot.create = [] { return std::unique_ptr<IModuleKillClient>(new IModuleKillClientNull); };
+    }
+    EXPECT_EQ(RunRepairWith(&host, placeholders), 0);
     EXPECT_EQ(Log(), kStart + kNothingFound + kSeparator);
     EXPECT_EQ(g_bFoundProblem, 0);
     EXPECT_FALSE(RunOnceArmed());
