@@ -1,12 +1,7 @@
-// Minimal entry point: one repair run with the program's modules, then exit.
-#include "common/platform/win32/win32_platform.h"
-#include "run/runner.h"
+// The program's entry point: the repair tool with its four repair modules.
+#include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
-{
-    plat::Win32Platform platform;
-    plat::InstallPlatform(&platform);
-    RunRepair(nullptr);
-    plat::InstallPlatform(nullptr);
-    return 0;
-}
+#include "app/start_up.h"
+#include "run/module_slots.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) { return RunProgram(instance, DefaultModuleSlots()); }
