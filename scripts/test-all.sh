@@ -19,7 +19,7 @@ run_preset() {
   [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 }
 run_preset native yes
-run_preset win32 no
+run_preset win32 yes
 run_preset win64 yes
 
 read -r passed failed < <(awk '/^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+/ {
