@@ -174,23 +174,30 @@ HANDLE SimMachine::CreateFileW(const char16_t* path, DWORD access, DWORD shareMo
     return h;
 }
 
-BOOL SimMachine::ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, void*)
+SimMachine::OpenFile* SimMachine::BeginTransfer(HANDLE file, const char* call, bool write, DWORD* transferred)
 {
-    std::lock_guard lock(m_lock);
-    if (read != nullptr) *read = 0;
-    if (auto failure = Injected("ReadFile")) {
+    if (transferred != nullptr) *transferred = 0;
+    if (auto failure = Injected(call)) {
         SetLastError(*failure);
-        return FALSE;
+        return nullptr;
     }
     OpenFile* open = FindOpenFile(file);
     if (open == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
+        return nullptr;
     }
-    if (!WantsRead(open->access)) {
+    if (write ? !WantsWrite(open->access) : !WantsRead(open->access)) {
         SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
+        return nullptr;
     }
+    return open;
+}
+
+BOOL SimMachine::ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, void*)
+{
+    std::lock_guard lock(m_lock);
+    OpenFile* open = BeginTransfer(file, "ReadFile", false, read);
+    if (open == nullptr) return FALSE;
     const FileNode* node = FindNode(open->key);
     const std::string& content = node->content;
     const uint64_t available = open->position < content.size() ? content.size() - open->position : 0;
@@ -204,20 +211,8 @@ BOOL SimMachine::ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, 
 BOOL SimMachine::WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* written, void*)
 {
     std::lock_guard lock(m_lock);
-    if (written != nullptr) *written = 0;
-    if (auto failure = Injected("WriteFile")) {
-        SetLastError(*failure);
-        return FALSE;
-    }
-    OpenFile* open = FindOpenFile(file);
-    if (open == nullptr) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (!WantsWrite(open->access)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
+    OpenFile* open = BeginTransfer(file, "WriteFile", true, written);
+    if (open == nullptr) return FALSE;
     std::string& content = FindNode(open->key)->content;
     if (content.size() < open->position + toWrite) content.resize(open->position + toWrite, '\0');
     if (toWrite != 0) std::memcpy(content.data() + open->position, buffer, toWrite);

@@ -284,6 +284,8 @@ private:
     bool ParentIsDirectory(const std::u16string& key) const;
     bool ShareAllows(const std::u16string& key, DWORD access, DWORD share) const;
     OpenFile* FindOpenFile(HANDLE file);
+    // The checks ReadFile and WriteFile share: injected failure, handle, access.
+    OpenFile* BeginTransfer(HANDLE file, const char* call, bool write, DWORD* transferred);
     // ---- system-file repair internals ----
     struct SystemFileState;  // sim_system_file_state.h
     void InitSystemFileState();
