@@ -26,14 +26,15 @@ sysfile_make_startup_healthy
 export WINEDLLOVERRIDES="d3d9,ddraw,d3d8=n"
 
 sysfile_start_server
-store="$VEXLO_PREFIX_ROOT/store/0501.0300.2052"
+key=${E2E_PLATFORM_KEY:-0501.0300.2052}
+store="$VEXLO_PREFIX_ROOT/store/$key"
 mkdir -p "$store"
 expected_requests=""
 for name in d3d9.dll ddraw.dll d3d8.dll; do
     digest=$(md5sum < "$sys32/$name" | cut -c1-32)
     cp "$sys32/$name" "$VEXLO_PREFIX_ROOT/$name.clean"
     cp "$sys32/$name" "$store/$digest"
-    expected_requests+="/sysfiles2/files/0501.0300.2052/$digest"$'\n'
+    expected_requests+="/sysfiles2/files/$key/$digest"$'\n'
 done
 
 e2e_check "pristine prefix: run exits 0" e2e_run "$program" second_proc
