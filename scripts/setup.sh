@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the builds and tests need on Debian 12, only when missing.
+# Recommended packages come too: Wine needs its fonts and X libraries for
+# the dialog cases.
 set -eu
 packages=(
   cmake make g++ python3 googletest libbenchmark-dev libssl-dev
@@ -15,7 +17,7 @@ if [ ${#missing[@]} -ne 0 ]; then
   [ "$(id -u)" -eq 0 ] || sudo=sudo
   echo "installing: ${missing[*]}"
   $sudo apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
 fi
 # Wine takes its ANSI code page from the locale: 936 needs zh_CN.UTF-8.
 if ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
