@@ -8,6 +8,15 @@ DIALOG_RESULT='注意'
 DIALOG_PROGRAM='C:\Program Files\Vexlo\VexloRepair.exe'
 DIALOG_SLOW_PROGRAM='C:\Program Files\Vexlo\VexloRepairSlowRun.exe'
 
+# A dialog case's start: a fresh prefix with the program and its helpers
+# installed, and a display of its own.
+dialog_begin() {
+    e2e_begin "$1"
+    e2e_install_program >/dev/null
+    dialog_install_helpers
+    e2e_start_display
+}
+
 # After e2e_install_program: the helpers go next to the program.
 dialog_install_helpers() {
     local build dir exe

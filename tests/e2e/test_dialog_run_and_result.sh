@@ -6,10 +6,7 @@
 set -u
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/dialog_lib.sh"
-e2e_begin "$1"
-e2e_install_program >/dev/null
-dialog_install_helpers
-e2e_start_display
+dialog_begin "$1"
 
 outcome="$VEXLO_PREFIX_ROOT/outcome"
 dialog_launch "$outcome" "\"$DIALOG_PROGRAM\""
