@@ -30,6 +30,14 @@ std::u16string TextOf(const std::optional<RegValue>& value)
     return end == std::u16string::npos ? text : text.substr(0, end);
 }
 
+// The entry of an open service-manager handle, or null for any other handle.
+template <class State>
+auto FindManagerHandle(const State& state, SC_HANDLE manager) -> const typename decltype(state.serviceHandles)::mapped_type*
+{
+    auto it = state.serviceHandles.find(reinterpret_cast<uintptr_t>(manager));
+    return it == state.serviceHandles.end() || !it->second.manager ? nullptr : &it->second;
+}
+
 }  // namespace
 
 bool SimMachine::ServiceRunning(const std::u16string& name) const
@@ -61,8 +69,8 @@ SC_HANDLE SimMachine::OpenServiceW(SC_HANDLE manager, const char16_t* name, DWOR
         SetLastError(*failure);
         return nullptr;
     }
-    auto it = m_pSysFiles->serviceHandles.find(reinterpret_cast<uintptr_t>(manager));
-    if (it == m_pSysFiles->serviceHandles.end() || !it->second.manager) {
+    const auto* managerHandle = FindManagerHandle(*m_pSysFiles, manager);
+    if (managerHandle == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
@@ -90,12 +98,12 @@ SC_HANDLE SimMachine::CreateServiceW(SC_HANDLE manager, const char16_t* name, co
         SetLastError(*failure);
         return nullptr;
     }
-    auto it = m_pSysFiles->serviceHandles.find(reinterpret_cast<uintptr_t>(manager));
-    if (it == m_pSysFiles->serviceHandles.end() || !it->second.manager) {
+    const auto* managerHandle = FindManagerHandle(*m_pSysFiles, manager);
+    if (managerHandle == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
-    if ((it->second.access & SC_MANAGER_CREATE_SERVICE) == 0) {
+    if ((managerHandle->access & SC_MANAGER_CREATE_SERVICE) == 0) {
         SetLastError(ERROR_ACCESS_DENIED);
         return nullptr;
     }
